@@ -136,7 +136,9 @@ TEST_F(DropTest, ButtonsAreDisabledWhileTheEventPlays) {
   Drop({"/home/u/a.wav"});
   const auto& frames = rig.Frames();
   for (std::size_t i = 0; i + 1 < frames.size(); ++i) {
-    if (frames[i].cause == rig::FrameCause::kRepaint) EXPECT_FALSE(frames[i]["Button1"].enabled);
+    if (frames[i].cause == rig::FrameCause::kRepaint) {
+      EXPECT_FALSE(frames[i]["Button1"].enabled);
+    }
   }
 }
 

@@ -138,7 +138,9 @@ TEST_F(HPJokeTest, CountsOneToFiftyFiveAgainstTheTable) {
     const rig::BoxRecord& box = rig.Boxes().back();
     EXPECT_EQ(box.caption, "メッセージ");
     EXPECT_EQ(box.style, MB_ICONINFORMATION);
-    if (!credit) EXPECT_EQ(box.text, expected[count]) << "count " << count;
+    if (!credit) {
+      EXPECT_EQ(box.text, expected[count]) << "count " << count;
+    }
   }
   EXPECT_EQ(form->PlayerHP, 50);
 }
