@@ -300,8 +300,14 @@ void QtBackend::PostMessage(TForm& form, UINT message, WPARAM wparam, LPARAM lpa
 }
 
 void QtBackend::Run(TForm& main_form) {
+  if (!ShowMainForm(main_form)) return;
+  if (Application != nullptr && Application->Terminated()) return;
+  app_->exec();
+}
+
+bool QtBackend::ShowMainForm(TForm& main_form) {
   FormWidget* widget = form_widget_.load();
-  if (widget == nullptr || &main_form != form_) return;
+  if (widget == nullptr || &main_form != form_) return false;
   if (main_form.Position() == TPosition::poScreenCenter) {
     QRect screen = QGuiApplication::primaryScreen()->geometry();
     main_form.SetLeft(screen.x() + (screen.width() - main_form.Width()) / 2);
@@ -310,8 +316,7 @@ void QtBackend::Run(TForm& main_form) {
   widget->show();
   if (taskbar_hidden_) SetSkipTaskbar(*widget);
   WaitForExposure();
-  if (Application != nullptr && Application->Terminated()) return;
-  app_->exec();
+  return true;
 }
 
 // Repainting at once needs a window the X server has shown; wait for that once.

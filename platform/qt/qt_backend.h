@@ -38,6 +38,10 @@ class QtBackend : public Backend {
   int ScreenWidth() override;
   int ScreenHeight() override;
 
+  // Run without the message loop: centres and shows the main form, and waits until the
+  // window system has shown it.
+  bool ShowMainForm(TForm& main_form);
+
   // For the form widget: messages that arrive while the backend waits for the window
   // system are held back, so that no handler runs inside a repaint.
   bool HoldingMessages() const { return holding_messages_; }

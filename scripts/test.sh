@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test headless: the unit tests,
+# the tests of the real widgets on Qt's offscreen platform, and the end-to-end tests, which
+# start their own X server, window manager, D-Bus session and sound server.
+#   scripts/test.sh              the normal build, every test
+#   scripts/test.sh --sanitize   an AddressSanitizer + UBSan build, every test but end-to-end
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" --with-tests
+
+if [[ "${1:-}" == "--sanitize" ]]; then
+  build="$root/build-sanitize"
+  "$root/scripts/build.sh" "$build" -DZORSAV_SANITIZE=ON
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  ctest --test-dir "$build" --output-on-failure -j2 -LE e2e
+else
+  build="$root/build"
+  "$root/scripts/build.sh" "$build"
+  ctest --test-dir "$build" --output-on-failure -j2
+fi
