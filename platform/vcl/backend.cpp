@@ -12,3 +12,5 @@ Backend& CurrentBackend() {
   if (g_backend == nullptr) throw std::logic_error("no backend has been set");
   return *g_backend;
 }
+
+Backend* CurrentBackendOrNull() { return g_backend; }

@@ -49,3 +49,5 @@ class Backend {
 // The backend the program runs on. The program entry sets the Qt backend; tests set the rig.
 void SetBackend(Backend* backend);
 Backend& CurrentBackend();
+// The backend, or null when none is set (as while the program winds down).
+Backend* CurrentBackendOrNull();

@@ -44,7 +44,8 @@ TForm::~TForm() {
     std::lock_guard lock(g_forms_mutex);
     g_live_forms.erase(this);
   }
-  if (native_created_) CurrentBackend().DestroyNativeForm(*this);
+  Backend* backend = CurrentBackendOrNull();
+  if (native_created_ && backend != nullptr) backend->DestroyNativeForm(*this);
 }
 
 HWND TForm::Handle() const { return reinterpret_cast<HWND>(const_cast<TForm*>(this)); }
