@@ -15,6 +15,7 @@ TEST_PACKAGES=(
   xvfb xauth openbox x11-utils xdotool dbus dbus-x11 at-spi2-core
   python3-xlib python3-pyatspi python3-gi gir1.2-atspi-2.0
   pulseaudio pulseaudio-utils
+  desktop-file-utils appstream dpkg-dev
 )
 
 want=("${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}")
