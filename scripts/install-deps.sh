@@ -16,6 +16,7 @@ TEST_PACKAGES=(
   python3-xlib python3-pyatspi python3-gi gir1.2-atspi-2.0
   pulseaudio pulseaudio-utils
   desktop-file-utils appstream dpkg-dev
+  clang libclang-rt-14-dev
 )
 
 want=("${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}")
