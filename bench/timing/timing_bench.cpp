@@ -91,8 +91,7 @@ int main(int argc, char** argv) {
   Form1->Button5->Click();  // the summon
   QApplication::processEvents();
 
-  std::printf("%-28s %8s %9s %9s %9s %8s\n", "effect", "nominal", "median", "min", "max",
-              "ratio");
+  std::printf("%-28s %8s %9s %9s %9s %8s\n", "effect", "nominal", "median", "min", "max", "ratio");
   struct Effect {
     const char* name;
     double nominal;

@@ -196,12 +196,24 @@ void QtBackend::SyncGeometry(TControl& control, QWidget& widget) {
   if (widget.geometry() != bounds) widget.setGeometry(bounds);
 }
 
+// A move or resize reaches the window system before anything else can happen: before the
+// next sleep, repaint, message processing or box, and at the latest when the handler
+// returns. Changes made one right after the other thus go out as one request, which a
+// window manager honours as a whole, where it would push a half-made geometry back on screen.
 void QtBackend::FormBoundsChanged(TForm& form) {
+  if (&form != form_ || form_widget_.load() == nullptr) return;
+  if (geometry_pending_) return;
+  geometry_pending_ = true;
+  QMetaObject::invokeMethod(
+      app_.get(), [this] { ApplyPendingGeometry(); }, Qt::QueuedConnection);
+}
+
+void QtBackend::ApplyPendingGeometry() {
   FormWidget* widget = form_widget_.load();
-  if (widget == nullptr || &form != form_) return;
-  QRect wanted(form.Left(), form.Top(), form.Width(), form.Height());
+  if (!geometry_pending_ || widget == nullptr || form_ == nullptr) return;
+  geometry_pending_ = false;
+  QRect wanted(form_->Left(), form_->Top(), form_->Width(), form_->Height());
   if (wanted.size() != widget->size()) size_pending_ = true;
-  // The whole geometry in one request, so that a window manager sees the final place.
   widget->setGeometry(wanted);
   FlushX11();
 }
@@ -227,6 +239,7 @@ void QtBackend::WaitForWindowSize() {
 }
 
 void QtBackend::RepaintNow() {
+  ApplyPendingGeometry();
   FormWidget* widget = form_widget_.load();
   if (widget == nullptr || !widget->isVisible()) return;
   WaitForWindowSize();
@@ -235,6 +248,7 @@ void QtBackend::RepaintNow() {
 }
 
 void QtBackend::Sleep(DWORD milliseconds) {
+  ApplyPendingGeometry();
   FlushX11();
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
@@ -248,12 +262,14 @@ DWORD QtBackend::TickCount() {
 }
 
 void QtBackend::ProcessMessages() {
+  ApplyPendingGeometry();
   size_pending_ = false;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   FlushX11();
 }
 
 int QtBackend::MessageBox(const AnsiString& text, const AnsiString& caption, UINT style) {
+  ApplyPendingGeometry();
   QMessageBox box(form_widget_.load());
   box.setWindowModality(Qt::ApplicationModal);
   box.setWindowTitle(Text(caption));
@@ -313,6 +329,7 @@ bool QtBackend::ShowMainForm(TForm& main_form) {
     main_form.SetLeft(screen.x() + (screen.width() - main_form.Width()) / 2);
     main_form.SetTop(screen.y() + (screen.height() - main_form.Height()) / 2);
   }
+  ApplyPendingGeometry();
   widget->show();
   if (taskbar_hidden_) SetSkipTaskbar(*widget);
   WaitForExposure();

@@ -54,6 +54,7 @@ class QtBackend : public Backend {
   void CreateWidget(TControl& control);
   void Sync(TControl& control);
   void SyncGeometry(TControl& control, QWidget& widget);
+  void ApplyPendingGeometry();
   void WaitForWindowSize();
   void WaitForExposure();
   void FlushDisplay();
@@ -62,6 +63,7 @@ class QtBackend : public Backend {
   TForm* form_ = nullptr;
   std::atomic<FormWidget*> form_widget_{nullptr};
   std::unordered_map<const TControl*, QWidget*> widgets_;
+  bool geometry_pending_ = false;
   bool size_pending_ = false;
   bool holding_messages_ = false;
   std::vector<TMessage> held_messages_;

@@ -16,6 +16,7 @@
 #include "platform/qt/widgets.h"
 #include "platform/vcl/exception.h"
 #include "platform/win32/bitmaps.h"
+#include "platform/win32/kernel.h"
 #include "platform/win32/user.h"
 
 namespace {
@@ -168,12 +169,25 @@ TEST_F(QtFormTest, ChangesShowOnlyAtTheNextRepaint) {
   (void)before;
 }
 
-TEST_F(QtFormTest, WindowMovesAtOnce) {
+TEST_F(QtFormTest, WindowMovesBeforeTheSleepThatFollows) {
   int left = window->x();
   form->SetLeft(form->Left() - 10);
+  Sleep(1);
   EXPECT_EQ(window->x(), left - 10);
   form->SetLeft(form->Left() + 10);
+  Sleep(1);
   EXPECT_EQ(window->x(), left);
+}
+
+TEST_F(QtFormTest, GeometrySetStepByStepGoesOutWhole) {
+  form->SetLeft(-1);
+  form->SetTop(-1);
+  form->SetHeight(window->screen()->geometry().height() + 2);
+  form->SetWidth(window->screen()->geometry().width() + 2);
+  form->Refresh();
+  QRect screen = window->screen()->geometry();
+  EXPECT_EQ(window->geometry(), QRect(-1, -1, screen.width() + 2, screen.height() + 2));
+  EXPECT_EQ(WidgetOf(form->Panel1)->size(), window->size());
 }
 
 TEST_F(QtFormTest, ExceptionInAHandlerReachesTheErrorBoxAndTheProgramGoesOn) {
@@ -207,8 +221,8 @@ TEST_F(QtFormTest, YesNoBoxHasJapaneseButtonsAndReturnsTheAnswer) {
       if (button->text() == QStringLiteral("はい(&Y)")) button->click();
     }
   });
-  int answer = Application->MessageBox(Sjis("終了したいですか？"), Sjis("敗北"),
-                                       MB_YESNO | MB_ICONQUESTION);
+  int answer =
+      Application->MessageBox(Sjis("終了したいですか？"), Sjis("敗北"), MB_YESNO | MB_ICONQUESTION);
   EXPECT_EQ(answer, IDYES);
   buttons.sort();
   EXPECT_EQ(buttons, (QStringList{QStringLiteral("いいえ(&N)"), QStringLiteral("はい(&Y)")}));
