@@ -14,15 +14,13 @@ set(ZORSAV_ICON_FILES)
 foreach(size ${ZORSAV_ICON_SIZES})
   list(APPEND ZORSAV_ICON_FILES ${ZORSAV_ICON_DIR}/${size}x${size}/apps/zorsav.png)
 endforeach()
-if(TARGET zorsav-pixelart)
-  add_custom_command(OUTPUT ${ZORSAV_ICON_FILES}
-    COMMAND zorsav-icons ${PROJECT_BINARY_DIR}/resources/MAINICON.ico ${ZORSAV_ICON_DIR}
-            ${ZORSAV_ICON_SIZES}
-    DEPENDS zorsav-icons ${PROJECT_BINARY_DIR}/resources/MAINICON.ico
-    COMMENT "Scaling the program icon")
-  add_custom_target(zorsav_icons ALL DEPENDS ${ZORSAV_ICON_FILES})
-  install(DIRECTORY ${ZORSAV_ICON_DIR} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
-endif()
+add_custom_command(OUTPUT ${ZORSAV_ICON_FILES}
+  COMMAND zorsav-icons ${PROJECT_BINARY_DIR}/resources/MAINICON.ico ${ZORSAV_ICON_DIR}
+          ${ZORSAV_ICON_SIZES}
+  DEPENDS zorsav-icons ${PROJECT_BINARY_DIR}/resources/MAINICON.ico
+  COMMENT "Scaling the program icon")
+add_custom_target(zorsav_icons ALL DEPENDS ${ZORSAV_ICON_FILES})
+install(DIRECTORY ${ZORSAV_ICON_DIR} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
 install(TARGETS zorsav RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_BINARY_DIR}/ZORSAVM1.MID ${PROJECT_BINARY_DIR}/ZORSAVM2.MID
