@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 #include <thread>
 
 #include "platform/qt/widgets.h"
@@ -76,18 +77,21 @@ QIcon ProgramIcon() {
 bool PrepareDisplay() {
   const char* platform = std::getenv("QT_QPA_PLATFORM");
   bool chosen = platform != nullptr && *platform != '\0';
+  if (chosen && std::string_view(platform).substr(0, 3) != "xcb") return true;
   const char* display = std::getenv("DISPLAY");
-  bool has_x11 = display != nullptr && *display != '\0';
-  if (!chosen) {
-    // The game places its own window, which Wayland does not allow: use X11 (XWayland).
-    if (!has_x11) {
-      std::fprintf(stderr,
-                   "zorsav: no X11 display (DISPLAY is not set); the game needs an X server or "
-                   "XWayland\n");
-      return false;
-    }
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
+  if (display == nullptr || *display == '\0') {
+    std::fprintf(stderr,
+                 "zorsav: no X11 display (DISPLAY is not set); the game needs an X server or "
+                 "XWayland\n");
+    return false;
   }
+  // Qt aborts with several lines when the server cannot be reached: ask it first.
+  if (!CanReachX11Server()) {
+    std::fprintf(stderr, "zorsav: cannot open the X11 display \"%s\"\n", display);
+    return false;
+  }
+  // The game places its own window, which Wayland does not allow: use X11 (XWayland).
+  if (!chosen) setenv("QT_QPA_PLATFORM", "xcb", 1);
   return true;
 }
 

@@ -55,3 +55,10 @@ void SetSkipTaskbar(QWidget& window) {
                  reinterpret_cast<const char*>(&message));
   xcb_flush(connection);
 }
+
+bool CanReachX11Server() {
+  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+  bool reachable = xcb_connection_has_error(connection) == 0;
+  xcb_disconnect(connection);
+  return reachable;
+}

@@ -9,3 +9,5 @@ bool OnX11();
 void FlushX11();
 // Asks the window manager to leave the window out of the taskbar (EWMH).
 void SetSkipTaskbar(QWidget& window);
+// True when the X server that DISPLAY names accepts a connection.
+bool CanReachX11Server();
