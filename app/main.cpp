@@ -15,8 +15,8 @@ int main(int argc, char** argv) {
   SetBackend(&backend);
   RegisterResources(EmbeddedResources());
   // The synth, the soundfont and the audio output get ready in the background meanwhile.
-  std::unique_ptr<mci::Interpreter> music = mci::CreateSystemInterpreter(
-      [](HWND callback, WPARAM code, LPARAM device) {
+  std::unique_ptr<mci::Interpreter> music =
+      mci::CreateSystemInterpreter([](HWND callback, WPARAM code, LPARAM device) {
         PostMessageA(callback, MM_MCINOTIFY, code, device);
       });
   SetMciCommandHandler(
