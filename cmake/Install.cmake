@@ -25,7 +25,13 @@ install(DIRECTORY ${ZORSAV_ICON_DIR} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 install(TARGETS zorsav RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_BINARY_DIR}/ZORSAVM1.MID ${PROJECT_BINARY_DIR}/ZORSAVM2.MID
         DESTINATION ${CMAKE_INSTALL_DATADIR}/zorsav OPTIONAL)
-install(FILES ${PROJECT_BINARY_DIR}/packaging/zorsav.desktop
+# The entry names the folder the themes are installed in, which is known only at install
+# time (a package installs to /usr whatever the build was configured for).
+set(ZORSAV_ENTRY_IN ${PROJECT_SOURCE_DIR}/packaging/zorsav.desktop.in)
+set(ZORSAV_ENTRY_OUT ${PROJECT_BINARY_DIR}/packaging/installed/zorsav.desktop)
+install(CODE "set(ZORSAV_DATA_DIR \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/zorsav\")")
+install(CODE "configure_file(\"${ZORSAV_ENTRY_IN}\" \"${ZORSAV_ENTRY_OUT}\" @ONLY)")
+install(FILES ${PROJECT_BINARY_DIR}/packaging/installed/zorsav.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_BINARY_DIR}/packaging/org.zorsav.ZorScreenSaver.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -37,7 +43,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "ZOR-ScreenSaver Linux team <team@zorsav.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "joke screen saver battle against a monster")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "A Japanese joke \"screen saver\" battle game: fight the monster that has taken\n over your screen, with flashes, MIDI music and files dropped as allies.")
+    "A Japanese joke screen saver battle game: fight the monster that has taken\n over your screen, with flashes, MIDI music and files dropped as allies.")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
