@@ -175,6 +175,25 @@ class ZorsavOnDesktop(DesktopTestCase):
                   message="program running with its window after a refused close")
         self.assertEqual(run.control("Mes3").name, BATTLE_LINE3)
 
+    def test_starts_without_a_japanese_font(self):
+        with tempfile.TemporaryDirectory(prefix="zorsav-e2e-fonts-") as folder:
+            # A font configuration that knows no Japanese face at all.
+            dirs = "".join(f"<dir>{d}</dir>" for d in ("/usr/share/fonts/truetype/dejavu",)
+                           if os.path.isdir(d))
+            conf = os.path.join(folder, "fonts.conf")
+            with open(conf, "w", encoding="utf-8") as out:
+                out.write('<?xml version="1.0"?><!DOCTYPE fontconfig SYSTEM "fonts.dtd">'
+                          f"<fontconfig>{dirs}<cachedir>{folder}/cache</cachedir></fontconfig>")
+            run = self.start_zorsav(env={"FONTCONFIG_FILE": conf})
+            window = run.window()
+            run.control("Button5").wait_showing()
+            for name, text in TITLE_LINES.items():
+                with self.subTest(line=name):
+                    self.assertEqual(run.control(name).name, text)
+            self.assertEqual(self.x.geometry(window).width, WIDTH)
+            run.request_close()
+            self.assertEqual(run.wait_exit(timeout=10), 0, run.stderr())
+
     def test_close_on_title_screen_ends_with_0(self):
         run, window = self.start_on_title()
         run.request_close()
