@@ -252,6 +252,23 @@ TEST_F(DropTest, AfterTheThanksEveryDropIsLate) {
   EXPECT_EQ(DroppedCount, 0);
 }
 
+TEST_F(DropTest, DropDuringTheDefeatsSlideGetsTheLateBoxAndTheSlideGoesOn) {
+  form->PlayerHP = 1;
+  bool dropped = false;
+  // The turn's two points, the defeat's own, then a few steps into the slide.
+  rig.AtProcessMessages(rig.ProcessMessagesCount() + 3 + 5,
+                        [&] { dropped = rig.DropFiles({Sjis("/tmp/too-late.scr")}); });
+  rig.ScriptTicks({3, 1});
+  ASSERT_TRUE(rig.Click(*form->Button2));
+  EXPECT_TRUE(dropped);
+  ASSERT_EQ(rig.Boxes().size(), 1u);
+  EXPECT_EQ(rig.Boxes()[0].text, "来るのがちょっと遅かったです。");
+  EXPECT_EQ(rig.Boxes()[0].style, MB_ICONHAND);
+  EXPECT_EQ(form->Button6->Top(), 8);  // the slide ran on to its end
+  EXPECT_EQ(form->PlayerHP, 0);
+  EXPECT_EQ(DroppedCount, 0);
+}
+
 TEST_F(DropTest, LateBoxComesBeforeEveryOtherCheck) {
   form->Stage = StageEnding;
   DroppedCount = 100;
