@@ -204,34 +204,22 @@ class ZorsavOnDesktop(DesktopTestCase):
 class ZorsavWithoutDisplay(unittest.TestCase):
 
     def test_no_display_is_one_line_and_exit_1(self):
-        try:
-            binary = program.binary_path()
-        except program.BinaryMissing as missing:
-            self.fail(str(missing))
+        binary = program.binary_path()
         if binary is None:
-            self.skipTest("no zorsav binary given (set ZORSAV_BINARY or ZORSAV_BUILD_DIR)")
-        with tempfile.TemporaryDirectory(prefix="zorsav-e2e-nodisplay-") as folder:
-            runtime = os.path.join(folder, "runtime")
-            os.makedirs(runtime, mode=0o700)
-            env = desktop.base_env(folder, runtime)
-            done = subprocess.run([binary], env=env, cwd=program.build_dir(binary),
-                                  stdin=subprocess.DEVNULL, capture_output=True, timeout=20)
-        stderr = done.stderr.decode(errors="replace")
-        self.assertEqual(done.returncode, 1, stderr)
-        lines = stderr.splitlines()
-        self.assertEqual(len(lines), 1, stderr)
-        self.assertTrue(lines[0].strip(), "the line on stderr is empty")
-
-
-def _painted(run):
-    """The whole window once it is no longer all one colour (painting has happened)."""
-    pixels = run.pixels()
-    return None if pixels.is_uniform() else pixels
-
-
-def _not_black(image):
-    return None if image.is_uniform(BLACK) else image
-
-
-if __name__ == "__main__":
-    unittest.main()
+            self.skipTest("the zorsav binary is not built (set ZORSAV_BINARY or ZORSAV_BUILD_DIR)")
+        # No X server at all, a Wayland session without XWayland, and a DISPLAY that names a
+        # server that is not there.
+        for extra in ({}, {"WAYLAND_DISPLAY": "wayland-0", "XDG_SESSION_TYPE": "wayland"},
+                      {"DISPLAY": ":97"}):
+            with self.subTest(env=extra), \
+                    tempfile.TemporaryDirectory(prefix="zorsav-e2e-nodisplay-") as folder:
+                runtime = os.path.join(folder, "runtime")
+                os.makedirs(runtime, mode=0o700)
+                env = desktop.base_env(folder, runtime)
+                env.update(extra)
+                done = subprocess.run([binary], env=env, cwd=program.build_dir(binary),
+                                      stdin=subprocess.DEVNULL, capture_output=True, timeout=20)
+                stderr = done.stderr.decode(errors="replace")
+                self.assertEqual(done.returncode, 1, stderr)
+                lines = stderr.splitlines()
+                self.assertEqual(len(lines), 1, stderr)
