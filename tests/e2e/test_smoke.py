@@ -223,3 +223,17 @@ class ZorsavWithoutDisplay(unittest.TestCase):
                 self.assertEqual(done.returncode, 1, stderr)
                 lines = stderr.splitlines()
                 self.assertEqual(len(lines), 1, stderr)
+
+
+def _painted(run):
+    """The whole window once it is no longer all one colour (painting has happened)."""
+    pixels = run.pixels()
+    return None if pixels.is_uniform() else pixels
+
+
+def _not_black(image):
+    return None if image.is_uniform(BLACK) else image
+
+
+if __name__ == "__main__":
+    unittest.main()
