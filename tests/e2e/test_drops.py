@@ -70,6 +70,7 @@ class DropsOnDesktop(DesktopTestCase):
                 started = watch.first_change("panel2", watch.before)
                 ended = watch.last_change("panel2")
                 self.assertIsNotNone(started, "the drop changed nothing on the panel")
+                self.assertIsNotNone(ended, "the panel's last change was not seen")
                 elapsed_ms = (ended - started) * 1000
                 self.assertGreater(elapsed_ms, nominal_ms * 0.97, f"{elapsed_ms:.0f} ms")
                 self.assertLess(elapsed_ms, nominal_ms * 1.25, f"{elapsed_ms:.0f} ms")
