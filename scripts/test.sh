@@ -17,7 +17,9 @@ if [[ "${1:-}" == "--sanitize" ]]; then
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-  ctest --test-dir "$build" --output-on-failure -j2 -LE e2e
+  # Real-time audio is left to the normal build: unoptimised and instrumented, the render
+  # callback cannot keep up with the sound card and the capture shows dropouts.
+  ctest --test-dir "$build" --output-on-failure -j2 -LE "e2e|audio"
 else
   build="$root/build"
   "$root/scripts/build.sh" "$build"
