@@ -28,6 +28,15 @@ EVENTS = (
     ("ソフト.doc", "doc", 3000, False, True),
     ("snack2.COM", "exe", 2300, True, True),
     ("SECOND.TXT", "txt", 2000, False, False),
+    ("helper.dll", "dll", 3000, False, True),
+    ("CONFIG.SYS", "sys", 3000, False, True),
+    ("setup.ini", "ini", 3000, False, True),
+    ("movie.avi", "avi", 3000, False, True),
+    ("tune.mid", "mid", 3000, False, True),
+    ("tune.rmi", "rmi", 3000, False, True),
+    ("picture.BMP", "bmp", 3000, False, True),
+    ("clip.mov", "mov", 3000, False, True),
+    ("photo.jpg", "jpg", 3000, False, True),
 )
 
 

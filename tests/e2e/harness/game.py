@@ -514,6 +514,11 @@ class Game:
             started = w.first_change("panel2", before)
             if started is None:
                 return False
+            # The prompt's own picture must be on screen too, a change after the event's
+            # first: the program may answer the bus before the X server holds its last paint.
+            ended = w.last_change("panel2")
+            if ended is None or ended <= started:
+                return False
             frames = w.film.frames(sent_after=started)
             return bool(frames) and frames[-1]["Mes1"] == PROMPT and all(
                 frames[-1][b + ".enabled"] for b in COMMANDS)
