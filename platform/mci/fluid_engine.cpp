@@ -30,6 +30,9 @@ fluid_settings_t* NewSettings(const SystemOptions& options) {
   // The player must not reset the synth when a song ends: that would cut the last notes' tails.
   fluid_settings_setint(settings, "player.reset-synth", 0);
   fluid_settings_setint(settings, "synth.lock-memory", 0);
+  // Only the instruments a song selects are read from the soundfont, when it selects them: a
+  // general MIDI soundfont holds far more than the two themes use (FluidR3_GM is 148 MB).
+  fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
   if (!options.audio_driver.empty()) {
     fluid_settings_setstr(settings, "audio.driver", options.audio_driver.c_str());
   }

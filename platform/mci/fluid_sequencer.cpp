@@ -1,5 +1,6 @@
 #include "platform/mci/fluid_sequencer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -7,6 +8,8 @@ namespace mci {
 namespace {
 
 constexpr int kSustainPedal = 64;
+// How long the audio output stays open with nothing to sound.
+constexpr int kSilenceBeforeClosingMs = 1000;
 
 // At most one line per run says why there is no music.
 void SayWhyNoMusic(const std::string& reason) {
@@ -30,7 +33,11 @@ struct FluidSequencer::Track {
 FluidSequencer::FluidSequencer(SystemOptions options) : options_(std::move(options)) {}
 
 FluidSequencer::~FluidSequencer() {
-  cancel_ = true;
+  {
+    std::lock_guard lock(mutex_);
+    cancel_ = true;
+  }
+  wake_output_.notify_all();
   if (preparer_.joinable()) preparer_.join();
   if (driver_ != nullptr) delete_fluid_audio_driver(driver_);  // joins the audio thread
   for (auto& [id, track] : tracks_) {
@@ -61,17 +68,64 @@ void FluidSequencer::Prepare() {
   if (!engine) return Fail(error, reason);
   if (cancel_) return;
   engine_ = std::move(engine);
-  if (!options_.audio_driver.empty()) {
-    driver_ = new_fluid_audio_driver2(engine_->settings(), &RenderCallback, this);
-    if (driver_ == nullptr) {
-      return Fail(MCIERR_HARDWARE, "no audio output through " + options_.audio_driver);
-    }
-  }
+  if (!options_.audio_driver.empty() && !OpenAudioOutput()) return;
   {
     std::lock_guard lock(mutex_);
     readiness_ = Readiness::kReady;
   }
   settled_.notify_all();
+  if (driver_ != nullptr) KeepAudioOutput();
+}
+
+bool FluidSequencer::OpenAudioOutput() {
+  driver_ = new_fluid_audio_driver2(engine_->settings(), &RenderCallback, this);
+  if (driver_ != nullptr) return true;
+  Fail(MCIERR_HARDWARE, "no audio output through " + options_.audio_driver);
+  return false;
+}
+
+// Closes the audio output once the audio side has gone silent, and opens it again when
+// commands come. Runs on the background thread until the sequencer is destroyed.
+void FluidSequencer::KeepAudioOutput() {
+  std::unique_lock lock(mutex_);
+  while (!cancel_) {
+    wake_output_.wait(lock, [this] {
+      return cancel_ || (driver_ != nullptr && silent_) || (driver_ == nullptr && !ops_.empty());
+    });
+    if (cancel_) return;
+    if (driver_ == nullptr) {
+      const bool plays = std::any_of(ops_.begin(), ops_.end(),
+                                     [](const Op& op) { return op.kind == OpKind::kPlay; });
+      if (!plays) {  // opens, stops and closes need no sound: this thread is the audio side now
+        std::vector<Op> ops;
+        ops.swap(ops_);
+        lock.unlock();
+        for (const Op& op : ops) Apply(op);
+        lock.lock();
+        continue;
+      }
+      lock.unlock();
+      const bool opened = OpenAudioOutput();
+      lock.lock();
+      if (!opened) return;
+      continue;
+    }
+    silent_ = false;
+    woken_ = false;
+    fluid_audio_driver_t* driver = driver_;
+    lock.unlock();
+    delete_fluid_audio_driver(driver);  // joins the audio thread
+    lock.lock();
+    driver_ = nullptr;
+    silent_frames_ = 0;
+    // Commands the audio side took in its last periods may have started a song: go on.
+    if (woken_ && !cancel_) {
+      lock.unlock();
+      const bool opened = OpenAudioOutput();
+      lock.lock();
+      if (!opened) return;
+    }
+  }
 }
 
 void FluidSequencer::Fail(MCIERROR error, const std::string& reason) {
@@ -88,8 +142,12 @@ void FluidSequencer::Fail(MCIERROR error, const std::string& reason) {
 }
 
 void FluidSequencer::Push(Op op) {
-  std::lock_guard lock(mutex_);
-  if (readiness_ != Readiness::kFailed) ops_.push_back(std::move(op));
+  {
+    std::lock_guard lock(mutex_);
+    if (readiness_ == Readiness::kFailed) return;
+    ops_.push_back(std::move(op));
+  }
+  wake_output_.notify_all();
 }
 
 void FluidSequencer::Load(SongId song, std::shared_ptr<const Song> data) {
@@ -113,6 +171,7 @@ int FluidSequencer::RenderCallback(void* data, int len, int nfx, float* fx[], in
     result = fluid_synth_process(self->engine_->synth(), len, nfx, fx, nout, out);
   }
   self->EndBlock();
+  self->NoteSilence(len);
   return result;
 }
 
@@ -127,6 +186,11 @@ void FluidSequencer::BeginBlock() {
   {
     std::lock_guard lock(mutex_);
     applying_.swap(ops_);
+    if (!applying_.empty()) {
+      silent_ = false;
+      woken_ = true;
+      silent_frames_ = 0;
+    }
   }
   for (const Op& op : applying_) Apply(op);
   applying_.clear();
@@ -145,6 +209,28 @@ void FluidSequencer::EndBlock() {
     if (events_.ended) events_.ended(song, run);
   }
   ended_.clear();
+}
+
+// Counts the frames rendered with no song playing and no voice sounding; after a second of them the
+// background thread is told to close the output.
+void FluidSequencer::NoteSilence(int frames) {
+  bool playing = fluid_synth_get_active_voice_count(engine_->synth()) > 0;
+  for (const auto& [id, track] : tracks_) playing = playing || track->playing;
+  if (playing) {
+    silent_frames_ = 0;
+    return;
+  }
+  silent_frames_ += frames;
+  double rate = 44100;
+  fluid_settings_getnum(engine_->settings(), "synth.sample-rate", &rate);
+  if (silent_frames_ * 1000.0 < kSilenceBeforeClosingMs * rate) return;
+  {
+    std::lock_guard lock(mutex_);
+    if (silent_) return;
+    silent_ = true;
+    woken_ = false;
+  }
+  wake_output_.notify_all();
 }
 
 void FluidSequencer::Apply(const Op& op) {

@@ -1,6 +1,10 @@
 // The sequencer over FluidSynth. A background thread makes the synth, loads the soundfont and
 // opens the audio output; commands are queued and applied by the audio side at the start of
 // each audio period, and a play's end is seen by the player's tick callback.
+//
+// The audio output runs only while there is something to hear: after a second with nothing
+// playing and no note sounding, the background thread closes it, so that a program waiting
+// for its user costs no CPU; the next command opens it again.
 #pragma once
 
 #include <fluidsynth.h>
@@ -50,6 +54,9 @@ class FluidSequencer : public Sequencer {
   struct Track;
 
   void Prepare();
+  void KeepAudioOutput();
+  bool OpenAudioOutput();
+  void NoteSilence(int frames);
   void Fail(MCIERROR error, const std::string& reason);
   void Push(Op op);
   static int RenderCallback(void* data, int len, int nfx, float* fx[], int nout, float* out[]);
@@ -66,14 +73,19 @@ class FluidSequencer : public Sequencer {
   std::atomic<bool> cancel_{false};
   std::atomic<MCIERROR> failure_{0};
 
-  mutable std::mutex mutex_;  // guards ops_ and readiness_
+  mutable std::mutex mutex_;  // guards ops_, readiness_, silent_ and woken_
   std::condition_variable settled_;
+  std::condition_variable wake_output_;  // for the background thread: ops or silence
   std::vector<Op> ops_;
   Readiness readiness_ = Readiness::kPreparing;
+  bool silent_ = false;  // the audio side has had nothing to sound for a while
+  bool woken_ = false;   // the audio side applied commands since it went silent
 
   // Written by the preparer before the audio side starts; read-only afterwards.
   std::unique_ptr<FluidEngine> engine_;
+  // Opened and closed by the background thread only.
   fluid_audio_driver_t* driver_ = nullptr;
+  long silent_frames_ = 0;  // the audio side's own count
 
   // The audio side's own state.
   std::map<SongId, std::unique_ptr<Track>> tracks_;

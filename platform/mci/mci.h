@@ -67,8 +67,11 @@ struct SystemOptions {
   std::string soundfont;
   // FluidSynth's audio.driver.
   std::string audio_driver = "pulseaudio";
-  // Frames per audio period; FluidSynth's 64-frame default drops out and costs CPU.
-  int period_frames = 1024;
+  // Frames per audio period (46 ms at 44.1 kHz). FluidSynth's 64-frame default drops out;
+  // each period costs a round of wake-ups between the synth's and the sound server's threads,
+  // so fewer, longer ones keep the battle theme under 6 % of a core. The songs' own timing
+  // does not suffer: their players run on the synth's sample clock.
+  int period_frames = 2048;
 };
 
 // The interpreter over FluidSynth: starts preparing the synth, soundfont and audio output on a

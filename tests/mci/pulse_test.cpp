@@ -82,6 +82,13 @@ class PulseTest : public ::testing::Test {
     ASSERT_TRUE(WaitFor([&] { return FileSize(recording_) > 0; }, seconds(15)));
   }
 
+  // Whether some program has a stream open on the server.
+  bool HasStream() const {
+    const std::string list =
+        FindProgram("pactl") + " -s " + server_ + " list short sink-inputs 2>/dev/null | grep -q .";
+    return std::system(list.c_str()) == 0;
+  }
+
   void TearDown() override {
     recorder_.reset();
     daemon_.reset();
@@ -152,6 +159,58 @@ TEST_F(PulseTest, PlaysATuneIntoTheSinkAndNotifiesAtItsEnd) {
   // The tune sounds throughout: no drop-outs.
   EXPECT_TRUE(QuietStretches(samples, first, last, kWindow, loudest / 100).empty());
   EXPECT_LT(Loudness(samples, 0.0, first - 0.1), loudest / 100);
+}
+
+// Waiting on its title screen the game must cost nothing: the output closes once nothing
+// sounds, and the next play opens it again, from its first note.
+TEST_F(PulseTest, ClosesTheOutputWhileSilentAndOpensItForThePlay) {
+  const std::string song = (dir_.path() / "TUNE.MID").string();
+  const std::string other = (dir_.path() / "OTHER.MID").string();
+  WriteFile(song, Tune(8));
+  WriteFile(other, Tune(4));
+  ScopedEnv server("PULSE_SERVER", server_.c_str());
+  std::mutex mutex;
+  std::condition_variable posted;
+  int notes = 0;
+  SystemOptions options;
+  options.soundfont = kTestSoundfont;
+  auto interpreter = CreateSystemInterpreter(
+      [&](HWND, WPARAM, LPARAM) {
+        std::lock_guard lock(mutex);
+        ++notes;
+        posted.notify_all();
+      },
+      options);
+  ASSERT_EQ(interpreter->WaitUntilSettled(seconds(30)), Readiness::kReady);
+  // The game's way: the open and the play one right after the other.
+  auto play_to_the_end = [&](const std::string& name, const std::string& first) {
+    std::unique_lock lock(mutex);
+    const int before = notes;
+    lock.unlock();
+    ASSERT_EQ(interpreter->SendString(first, nullptr), 0u);
+    ASSERT_EQ(interpreter->SendString("play " + name + " notify",
+                                      reinterpret_cast<HWND>(std::uintptr_t{0x40})),
+              0u);
+    lock.lock();
+    ASSERT_TRUE(posted.wait_for(lock, seconds(20), [&] { return notes > before; }))
+        << "the play after a silence never ended";
+  };
+
+  EXPECT_TRUE(WaitFor([&] { return !HasStream(); }, seconds(10))) << "still open at rest";
+  ASSERT_EQ(interpreter->SendString("open " + song, nullptr), 0u);
+  EXPECT_FALSE(HasStream()) << "an open alone plays nothing";
+  play_to_the_end(other, "open " + other);
+  EXPECT_TRUE(WaitFor([&] { return !HasStream(); }, seconds(10))) << "still open after the end";
+
+  const auto start = FileSize(recording_) / 4;
+  play_to_the_end(song, "seek " + song + " to start");
+  const auto end = FileSize(recording_) / 4;
+  interpreter.reset();
+  recorder_.reset();
+  const auto samples = ReadRecording(recording_);
+  ASSERT_GT(end, start);
+  EXPECT_GT(Loudness(samples, start / double{kRate}, end / double{kRate}), 0.001)
+      << "the second play was not heard";
 }
 
 }  // namespace
