@@ -23,6 +23,7 @@ add_custom_target(zorsav_icons ALL DEPENDS ${ZORSAV_ICON_FILES})
 install(DIRECTORY ${ZORSAV_ICON_DIR} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
 install(TARGETS zorsav RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS zorsav_sound LIBRARY DESTINATION ${ZORSAV_MODULE_DIR})
 install(FILES ${PROJECT_BINARY_DIR}/ZORSAVM1.MID ${PROJECT_BINARY_DIR}/ZORSAVM2.MID
         DESTINATION ${CMAKE_INSTALL_DATADIR}/zorsav OPTIONAL)
 # The entry names the folder the themes are installed in, which is known only at install

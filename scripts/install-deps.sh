@@ -5,7 +5,8 @@ set -euo pipefail
 
 BUILD_PACKAGES=(
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libxkbcommon-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libxcb-damage0-dev libxkbcommon-dev
+  libfontconfig-dev
   libfluidsynth-dev libgtest-dev libgmock-dev libbenchmark-dev
 )
 RUN_PACKAGES=(

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_backend.h"
 
+#include <fontconfig/fontconfig.h>
 #include <time.h>
 
 #include <QElapsedTimer>
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <string_view>
 #include <thread>
+#include <utility>
 
 #include "platform/qt/widgets.h"
 #include "platform/qt/x11.h"
@@ -95,14 +97,38 @@ bool PrepareDisplay() {
   return true;
 }
 
+// The application, which tells the backend when the event loop itself hands out an event:
+// whatever handler ran before has then returned.
+class GameApplication : public QApplication {
+ public:
+  GameApplication(int& argc, char** argv, SleepTimeline& timeline)
+      : QApplication(argc, argv), timeline_(timeline) {}
+
+  bool notify(QObject* receiver, QEvent* event) override {
+    if (depth_ == 0) timeline_.Restart();
+    ++depth_;
+    bool result = QApplication::notify(receiver, event);
+    --depth_;
+    return result;
+  }
+
+ private:
+  SleepTimeline& timeline_;
+  int depth_ = 0;
+};
+
 QtBackend::QtBackend(int& argc, char** argv) {
-  app_ = std::make_unique<QApplication>(argc, argv);
+  // Reading the font configuration is a good part of the start-up: it runs on another core
+  // while Qt connects to the X server, and is ready when the form's first text needs it.
+  std::thread fonts([] { FcInit(); });
+  app_ = std::make_unique<GameApplication>(argc, argv, timeline_);
   QApplication::setQuitOnLastWindowClosed(false);
   if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows"))) {
     QApplication::setStyle(style);
   }
   QApplication::setPalette(ClassicPalette());
   InstallAccessibilityFactory();
+  fonts.join();
 #ifndef QT_NO_SESSIONMANAGER
   // A logout asks the form, like any other close request.
   QObject::connect(app_.get(), &QGuiApplication::commitDataRequest, [this](QSessionManager& m) {
@@ -254,7 +280,8 @@ void QtBackend::RepaintNow() {
 void QtBackend::Sleep(DWORD milliseconds) {
   ApplyPendingGeometry();
   FlushX11();
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  std::this_thread::sleep_until(
+      timeline_.Deadline(SleepTimeline::Clock::now(), std::chrono::milliseconds(milliseconds)));
 }
 
 DWORD QtBackend::TickCount() {
@@ -270,6 +297,7 @@ void QtBackend::ProcessMessages() {
   size_pending_ = false;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   FlushX11();
+  timeline_.Restart();
 }
 
 int QtBackend::MessageBox(const AnsiString& text, const AnsiString& caption, UINT style) {
@@ -308,6 +336,7 @@ int QtBackend::MessageBox(const AnsiString& text, const AnsiString& caption, UIN
   }
   for (QAbstractButton* button : box.buttons()) button->setIcon(QIcon());
   box.exec();
+  timeline_.Restart();
   if (yes != nullptr) return box.clickedButton() == yes ? IDYES : IDNO;
   return IDOK;
 }
@@ -321,6 +350,7 @@ void QtBackend::PostMessage(TForm& form, UINT message, WPARAM wparam, LPARAM lpa
 
 void QtBackend::Run(TForm& main_form) {
   if (!ShowMainForm(main_form)) return;
+  if (after_first_frame_) std::exchange(after_first_frame_, nullptr)();
   if (Application != nullptr && Application->Terminated()) return;
   app_->exec();
 }

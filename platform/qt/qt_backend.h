@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QRect>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/qt/sleep_timeline.h"
 #include "platform/vcl/backend.h"
 #include "platform/vcl/forms.h"
 
@@ -37,6 +39,10 @@ class QtBackend : public Backend {
   void BringToFront(TForm& form) override;
   int ScreenWidth() override;
   int ScreenHeight() override;
+
+  // Runs `action` once Run has shown the main form and painted its first frame, before the
+  // first message is handled.
+  void AfterFirstFrame(std::function<void()> action) { after_first_frame_ = std::move(action); }
 
   // Run without the message loop: centres and shows the main form, and waits until the
   // window system has shown it.
@@ -68,6 +74,8 @@ class QtBackend : public Backend {
   bool holding_messages_ = false;
   std::vector<TMessage> held_messages_;
   bool taskbar_hidden_ = false;
+  SleepTimeline timeline_;
+  std::function<void()> after_first_frame_;
 };
 
 // Checks that there is a display to show the window on, and picks the X11 platform on a
