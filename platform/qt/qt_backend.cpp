@@ -105,7 +105,7 @@ class GameApplication : public QApplication {
       : QApplication(argc, argv), timeline_(timeline) {}
 
   bool notify(QObject* receiver, QEvent* event) override {
-    if (depth_ == 0) timeline_.Restart();
+    if (depth_ == 0) timeline_.Restart(SleepTimeline::Clock::now());
     ++depth_;
     bool result = QApplication::notify(receiver, event);
     --depth_;
@@ -297,7 +297,7 @@ void QtBackend::ProcessMessages() {
   size_pending_ = false;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   FlushX11();
-  timeline_.Restart();
+  timeline_.Restart(SleepTimeline::Clock::now());
 }
 
 int QtBackend::MessageBox(const AnsiString& text, const AnsiString& caption, UINT style) {
@@ -336,7 +336,7 @@ int QtBackend::MessageBox(const AnsiString& text, const AnsiString& caption, UIN
   }
   for (QAbstractButton* button : box.buttons()) button->setIcon(QIcon());
   box.exec();
-  timeline_.Restart();
+  timeline_.Restart(SleepTimeline::Clock::now());
   if (yes != nullptr) return box.clickedButton() == yes ? IDYES : IDNO;
   return IDOK;
 }

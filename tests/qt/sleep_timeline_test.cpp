@@ -60,12 +60,20 @@ INSTANTIATE_TEST_SUITE_P(
       return "Case" + std::to_string(info.index);
     });
 
-TEST(SleepTimelineRestart, StartsAfreshFromTheNextCall) {
+TEST(SleepTimelineRestart, TheFirstSleepCountsFromTheHandlersStart) {
   SleepTimeline timeline;
+  timeline.Restart(Clock::time_point{});
+  // Two repaints of 2 ms each before the first flash's sleep.
+  EXPECT_EQ(Ends(timeline, {{4, 50}, {56, 50}}), (std::vector<long>{50, 100}));
+}
+
+TEST(SleepTimelineRestart, StartsAfreshAfterAWait) {
+  SleepTimeline timeline;
+  timeline.Restart(Clock::time_point{});
   Ends(timeline, {{0, 100}});
-  timeline.Restart();
-  // A box was open for three seconds: the next sleep is a whole one again.
-  EXPECT_EQ(Ends(timeline, {{3000, 50}}), std::vector<long>{3050});
+  // A box was open until 3000 ms: the next sleep is a whole one again.
+  timeline.Restart(Clock::time_point{} + milliseconds(3000));
+  EXPECT_EQ(Ends(timeline, {{3001, 50}}), std::vector<long>{3050});
 }
 
 }  // namespace
