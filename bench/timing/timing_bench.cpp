@@ -43,7 +43,7 @@ using Clock = std::chrono::steady_clock;
 
 // The title screen counts as idle once start-up is over: the music's synth is ready and its
 // audio output, opened to check that there is one, has been closed again for the silence.
-constexpr double kStartUpTailSeconds = 3;
+constexpr double kStartUpTailSeconds = 5;
 
 double Milliseconds(Clock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();

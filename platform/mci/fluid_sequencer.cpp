@@ -8,8 +8,9 @@ namespace mci {
 namespace {
 
 constexpr int kSustainPedal = 64;
-// How long the audio output stays open with nothing to sound.
-constexpr int kSilenceBeforeClosingMs = 1000;
+// How long the audio output stays open with nothing to sound: longer than the game's pauses
+// between one theme and the next, so that a change of theme never waits for the output.
+constexpr int kSilenceBeforeClosingMs = 3000;
 
 // At most one line per run says why there is no music.
 void SayWhyNoMusic(const std::string& reason) {
@@ -211,7 +212,7 @@ void FluidSequencer::EndBlock() {
   ended_.clear();
 }
 
-// Counts the frames rendered with no song playing and no voice sounding; after a second of them the
+// Counts the frames rendered with no song playing and no voice sounding; after three seconds the
 // background thread is told to close the output.
 void FluidSequencer::NoteSilence(int frames) {
   bool playing = fluid_synth_get_active_voice_count(engine_->synth()) > 0;

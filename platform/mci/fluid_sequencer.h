@@ -2,7 +2,7 @@
 // opens the audio output; commands are queued and applied by the audio side at the start of
 // each audio period, and a play's end is seen by the player's tick callback.
 //
-// The audio output runs only while there is something to hear: after a second with nothing
+// The audio output runs only while there is something to hear: after 3 s with nothing
 // playing and no note sounding, the background thread closes it, so that a program waiting
 // for its user costs no CPU; the next command opens it again.
 #pragma once

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <thread>
 
 #include "platform/mci/mci.h"
 #include "tests/mci/child_process.h"
@@ -211,6 +212,36 @@ TEST_F(PulseTest, ClosesTheOutputWhileSilentAndOpensItForThePlay) {
   ASSERT_GT(end, start);
   EXPECT_GT(Loudness(samples, start / double{kRate}, end / double{kRate}), 0.001)
       << "the second play was not heard";
+}
+
+// A song started just as the output closes for the silence, or just after, is heard.
+TEST_F(PulseTest, ASongStartedAsTheOutputClosesIsHeard) {
+  const std::string battle = (dir_.path() / "BATTLE.MID").string();
+  const std::string ending = (dir_.path() / "ENDING.MID").string();
+  WriteFile(battle, Tune(8));
+  WriteFile(ending, Tune(8));
+  ScopedEnv server("PULSE_SERVER", server_.c_str());
+  SystemOptions options;
+  options.soundfont = kTestSoundfont;
+  auto interpreter = CreateSystemInterpreter([](HWND, WPARAM, LPARAM) {}, options);
+  ASSERT_EQ(interpreter->WaitUntilSettled(seconds(30)), Readiness::kReady);
+  for (int gap_ms : {2700, 3000, 3300, 3600}) {
+    ASSERT_EQ(interpreter->SendString("open " + battle, nullptr), 0u);
+    ASSERT_EQ(interpreter->SendString("play " + battle, nullptr), 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(interpreter->SendString("stop " + battle, nullptr), 0u);
+    ASSERT_EQ(interpreter->SendString("close " + battle, nullptr), 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(gap_ms));
+    const auto start = FileSize(recording_) / 4;
+    ASSERT_EQ(interpreter->SendString("open " + ending, nullptr), 0u);
+    ASSERT_EQ(interpreter->SendString("play " + ending, nullptr), 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    const auto end = FileSize(recording_) / 4;
+    ASSERT_EQ(interpreter->SendString("close " + ending, nullptr), 0u);
+    const auto samples = ReadRecording(recording_);
+    EXPECT_GT(Loudness(samples, start / double{kRate}, end / double{kRate}), 0.001)
+        << "the song played " << gap_ms << " ms after the stop was not heard";
+  }
 }
 
 }  // namespace
