@@ -107,7 +107,14 @@ class PlaythroughOnDesktop(DesktopTestCase):
         def ending_theme():
             levels = sink.levels(50, won_at)
             return sound_after_gap(levels, 50, 1.2) is not None
-        wait_until(ending_theme, timeout=15, message="the ending theme after a quiet gap")
+        try:
+            wait_until(ending_theme, timeout=15, message="the ending theme after a quiet gap")
+        except AssertionError:
+            # What the sink heard since the last turn, in tenths of a second, to tell a
+            # missing gap from a missing theme.
+            tenths = [round(level) for level in sink.levels(100, won_at)]
+            print(f"\nlevels since the last turn, per 100 ms: {tenths}")
+            raise
 
         # The thanks, the punch line.
         game.control("Button5").press()
